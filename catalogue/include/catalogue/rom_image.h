@@ -37,6 +37,6 @@ struct RomImage {
 bool WriteRomImage(const std::string& path, SoftwareVariant variant,
                    std::span<const std::uint8_t> blocks, RomMessages& messages);
 
-// Loads and checks a whole file; on failure reports the message (except when
-// memory cannot be had) and returns nothing.
+// Loads and checks a whole file; on failure reports the message and returns
+// nothing. A file shorter than the blocks its signature names is refused.
 std::optional<RomImage> LoadRomImage(const std::string& path, RomMessages& messages);
