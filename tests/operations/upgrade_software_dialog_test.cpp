@@ -568,9 +568,11 @@ TEST_P(UserEnds, SendsNothingAndShowsNothing) {
       dialog.OnTimer(TICK);
       ASSERT_EQ(t.receiver.Take(BLOCK), t.Block(0));
     }
-    // The OK command does nothing.
+    // The OK command does nothing, nor does Enter on the focused Cancel button.
     dialog.OnOK();
     dialog.OnCommand(IDOK);
+    dialog.SetControlFocus(2);
+    EXPECT_TRUE(uitest::PressKeyOn(dialog, 2, VK_RETURN));
     EXPECT_TRUE(dialog.IsRunningModal());
     if (how == UserEnd::CancelButton || how == UserEnd::CancelAfterOneBlock) {
       EXPECT_TRUE(uitest::Click(dialog, 2));

@@ -482,7 +482,8 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
     case VK_RETURN: {
       ControlSlot* focus = SlotOf(focusWidget());
       if (focus != nullptr && focus->TakesReturn()) return false;
-      if (focus != nullptr && IsPushButton(*focus) && focus->id != NO_CONTROL_ID) {
+      if (focus != nullptr && IsPushButton(*focus) && focus->id != NO_CONTROL_ID &&
+          dialog.EnterPressesFocusedButton()) {
         if (focus->widget->isEnabled()) dialog.OnCommand(focus->id);
         return true;
       }

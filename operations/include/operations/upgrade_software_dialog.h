@@ -27,6 +27,8 @@ class UpgradeSoftwareDialog : public Dialog {
   void OnCancel() override;
   void OnTimer(int id) override;
   void DoDataExchange(DataExchange& exchange) override;
+  // An Enter while Cancel has the focus must not abandon a running upgrade.
+  bool EnterPressesFocusedButton() const override { return false; }
 
   std::uint32_t SentBlocks() const { return sentBlocks; }
   std::uint32_t ReplyWaitMs() const { return replyWaitMs; }

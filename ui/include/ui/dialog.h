@@ -64,6 +64,9 @@ class Dialog {
   virtual void OnCommand(int id);  // IDOK -> OnOK, IDCANCEL -> OnCancel
   virtual void OnTimer(int id);
   virtual void DoDataExchange(DataExchange& exchange);
+  // false: Enter on a focused push button is the OK command like anywhere
+  // else, so it cannot press that button by accident.
+  virtual bool EnterPressesFocusedButton() const { return true; }
 
   int TemplateId() const;
   Dialog* Owner() const;  // as constructed
