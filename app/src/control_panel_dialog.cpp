@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/rom_image.h"
 #include "resources/dialog_templates.h"
 #include "resources/product.h"
 #include "resources/program_icon.h"
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr const char* ROM_OPEN_TITLE = "open rom(*.bin) file";
-constexpr const char* ROM_FILE_FILTER = "rom image file(*.bin)|*.bin||";
-constexpr const char* ROM_DEFAULT_NAME = "rom.bin";
 
 }  // namespace
 

@@ -38,13 +38,7 @@ void ConnectDialog::OnTimer(int id) {
 
 bool ConnectDialog::CheckConnection() {
   try {
-    const std::int64_t port = PortNumber(portIndex);
-    if (!channel.Open(port, LINE_BAUD)) {
-      MessageBox(OpenPortErrorText(port));
-      return false;
-    }
-    channel.SetBinaryMode(1);
-    channel.SendCommand(CMD_CONNECT, 0, 0, 0);
+    if (!OpenPortAndSend(*this, channel, portIndex, CMD_CONNECT)) return false;
     if (channel.WaitForAcknowledge()) {
       progressBar.SetPos(DONE_POS);
       progressBar.Repaint();

@@ -1,5 +1,6 @@
 #include "operation_texts.h"
 
+#include "link/receiver_channel.h"
 #include "resources/product.h"
 #include "ui/dialog.h"
 
@@ -14,3 +15,15 @@ std::string BlocksText(std::uint32_t done, std::uint32_t total) {
 }
 
 void DialogRomMessages::ShowMessage(const std::string& text) { dialog.MessageBox(text, PRODUCT_TITLE); }
+
+bool OpenPortAndSend(Dialog& owner, ReceiverChannel& channel, std::int32_t portIndex,
+                     std::uint8_t command) {
+  const std::int64_t port = PortNumber(portIndex);
+  if (!channel.Open(port, LINE_BAUD)) {
+    owner.MessageBox(OpenPortErrorText(port));
+    return false;
+  }
+  channel.SetBinaryMode(1);
+  channel.SendCommand(command, FRAME_KIND_COMMAND, 0, 0);
+  return true;
+}

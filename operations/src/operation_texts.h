@@ -7,6 +7,7 @@
 #include "catalogue/rom_image.h"
 
 class Dialog;
+class ReceiverChannel;
 
 inline constexpr const char* MSG_CONNECT_OK = "connect ok!";
 inline constexpr const char* MSG_NO_ANSWER = "no answer！";
@@ -26,6 +27,12 @@ std::int64_t PortNumber(std::int32_t portIndex);
 std::string OpenPortErrorText(std::int64_t port);
 // "%d/%d blocks" with done and total.
 std::string BlocksText(std::uint32_t done, std::uint32_t total);
+
+// Opens COM(portIndex + 1) at the line speed, switches binary mode on and
+// sends `command`. When the port cannot be opened, shows "open port%d error!"
+// owned by `owner` and returns false.
+bool OpenPortAndSend(Dialog& owner, ReceiverChannel& channel, std::int32_t portIndex,
+                     std::uint8_t command);
 
 // Shows each catalogue message in a message box owned by the dialog.
 class DialogRomMessages : public RomMessages {

@@ -10,8 +10,6 @@
 namespace {
 
 constexpr const char* SAVE_TITLE = "save as rom(*.bin) file";
-constexpr const char* ROM_FILTER = "rom image file(*.bin)|*.bin||";
-constexpr const char* ROM_INITIAL_NAME = "rom.bin";
 
 }  // namespace
 
@@ -32,8 +30,8 @@ bool ReadSoftwareDialog::OnInitDialog() {
   FileRequest request;
   request.kind = FileDialogKind::Save;
   request.title = SAVE_TITLE;
-  request.filter = ROM_FILTER;
-  request.initialName = ROM_INITIAL_NAME;
+  request.filter = ROM_FILE_FILTER;
+  request.initialName = ROM_DEFAULT_NAME;
   request.confirmOverwrite = true;
   request.hideReadOnly = true;
   FileDialog saveAs(request);
@@ -56,13 +54,7 @@ bool ReadSoftwareDialog::OnInitDialog() {
 
 bool ReadSoftwareDialog::StartRead() {
   try {
-    const std::int64_t port = PortNumber(portIndex);
-    if (!channel.Open(port, LINE_BAUD)) {
-      MessageBox(OpenPortErrorText(port));
-      return false;
-    }
-    channel.SetBinaryMode(1);
-    channel.SendCommand(CMD_READ, 0, 0, 0);
+    if (!OpenPortAndSend(*this, channel, portIndex, CMD_READ)) return false;
     SetTimer(TIMER_IDENT, timerPeriod);
     return true;
   } catch (...) {

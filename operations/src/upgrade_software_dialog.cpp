@@ -70,13 +70,7 @@ bool UpgradeSoftwareDialog::LoadImage() {
 
 bool UpgradeSoftwareDialog::StartUpgrade() {
   try {
-    const std::int64_t port = PortNumber(portIndex);
-    if (!channel.Open(port, LINE_BAUD)) {
-      MessageBox(OpenPortErrorText(port));
-      return false;
-    }
-    channel.SetBinaryMode(1);
-    channel.SendCommand(CMD_UPGRADE, FRAME_KIND_COMMAND, 0, 0);
+    if (!OpenPortAndSend(*this, channel, portIndex, CMD_UPGRADE)) return false;
     // The first reply, like every later one, is taken by the timer.
     return SetTimer(TIMER_UPGRADE, TICK_MS);
   } catch (...) {

@@ -16,6 +16,10 @@ inline constexpr std::size_t ROM_SIGNATURE_LENGTH = 13;
 inline constexpr std::size_t ROM_SMALL_FILE_SIZE = ROM_SIGNATURE_LENGTH + 256 * ROM_BLOCK_SIZE;  // 1,048,589
 inline constexpr std::size_t ROM_LARGE_FILE_SIZE = ROM_SIGNATURE_LENGTH + 512 * ROM_BLOCK_SIZE;  // 2,097,165
 
+// What the file dialogs for ROM image files offer.
+inline constexpr const char* ROM_FILE_FILTER = "rom image file(*.bin)|*.bin||";
+inline constexpr const char* ROM_DEFAULT_NAME = "rom.bin";
+
 // Where the catalogue's messages go; the calling dialog shows them.
 class RomMessages {
  public:
