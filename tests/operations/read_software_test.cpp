@@ -300,6 +300,8 @@ TEST_F(ReadTest, CancelOrEscDuringTheTransferSendsNothingAndWritesNoFile) {
       EXPECT_EQ(uitest::RunModal(dialog, [&] {
                   ASSERT_TRUE(TickUntil(dialog, 5));
                   dialog.OnCommand(IDOK);  // Enter with no button focused
+                  dialog.SetControlFocus(IDCANCEL);
+                  EXPECT_TRUE(uitest::PressKeyOn(dialog, IDCANCEL, VK_RETURN));  // nor on Cancel
                   EXPECT_TRUE(dialog.IsRunningModal());
                   if (useEsc) {
                     uitest::PressKey(dialog, VK_ESCAPE);

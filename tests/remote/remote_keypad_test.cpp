@@ -291,6 +291,9 @@ TEST_F(RemoteKeypadTest, EnterOutsideTheCaptureFieldNeverEndsTheKeypad) {
     uitest::RunModal(keypad, [&] {
       uitest::PressKeyOn(keypad, COM_RADIOS[0], VK_RETURN);
       EXPECT_EQ(keypad.okCalls, 1);
+      keypad.SetControlFocus(IDCANCEL);
+      uitest::PressKeyOn(keypad, IDCANCEL, VK_RETURN);  // the focused "close" button
+      EXPECT_EQ(keypad.okCalls, 2);
       EXPECT_TRUE(keypad.IsRunningModal());
       keypad.EndDialog(IDCANCEL);
     });

@@ -31,6 +31,8 @@ class ReadSoftwareDialog : public Dialog {
 
   bool OnInitDialog() override;
   void OnOK() override;  // nothing: Enter does not end a read
+  // Nor does Enter on the focused Cancel button: a stray key must not abandon a read.
+  bool EnterPressesFocusedButton() const override { return false; }
   void OnCancel() override;  // stops both timers and ends; sends nothing
   void OnTimer(int id) override;
   void DoDataExchange(DataExchange& exchange) override;

@@ -51,6 +51,8 @@ class RemoteKeypadDialog : public Dialog {
 
   bool OnInitDialog() override;
   void OnOK() override;  // does nothing: Enter never ends the keypad
+  // Enter on a focused button, "close" included, is the OK command too.
+  bool EnterPressesFocusedButton() const override { return false; }
   void OnCancel() override;
   void OnCommand(int id) override;
   void DoDataExchange(DataExchange& exchange) override;
